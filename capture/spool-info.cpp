@@ -1,0 +1,3 @@
+// STUB: replaced by the real print-queue inquiry.
+#include "capture/spool-info.h"
+CString GetSpoolInfo() { return {}; }

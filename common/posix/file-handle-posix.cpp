@@ -1,0 +1,111 @@
+// Open files on the host: a descriptor that closes itself.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/posix/host-path.h"
+#include "common/posix/posix-platform.h"
+
+namespace sorvenna {
+namespace {
+
+class PosixFile final : public FileHandle {
+public:
+    explicit PosixFile(int descriptor) : descriptor_(descriptor) {}
+    PosixFile(const PosixFile&) = delete;
+    PosixFile& operator=(const PosixFile&) = delete;
+    ~PosixFile() override { close(descriptor_); }
+
+    std::int64_t Read(void* buffer, std::size_t count) override {
+        ssize_t got = 0;
+        do {
+            got = read(descriptor_, buffer, count);
+        } while (got < 0 && errno == EINTR);
+        return Result(got);
+    }
+
+    bool Write(const void* buffer, std::size_t count) override {
+        const auto* bytes = static_cast<const char*>(buffer);
+        while (count > 0) {
+            const ssize_t written = write(descriptor_, bytes, count);
+            if (written < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                lastError_ = errno;
+                return false;
+            }
+            if (written == 0) {
+                lastError_ = ENOSPC;
+                return false;
+            }
+            bytes += written;
+            count -= static_cast<std::size_t>(written);
+        }
+        return true;
+    }
+
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override {
+        return Result(lseek(descriptor_, static_cast<off_t>(offset), origin == SeekOrigin::Begin ? SEEK_SET : SEEK_END));
+    }
+
+    std::int64_t GetLength() override {
+        struct stat status {};
+        if (fstat(descriptor_, &status) != 0) {
+            lastError_ = errno;
+            return -1;
+        }
+        return static_cast<std::int64_t>(status.st_size);
+    }
+
+    bool SetLength(std::int64_t length) override {
+        if (ftruncate(descriptor_, static_cast<off_t>(length)) != 0) {
+            lastError_ = errno;
+            return false;
+        }
+        return true;
+    }
+
+    [[nodiscard]] int LastError() const override { return lastError_; }
+
+private:
+    template <typename Value>
+    std::int64_t Result(Value value) {
+        if (value < 0) {
+            lastError_ = errno;
+            return -1;
+        }
+        return static_cast<std::int64_t>(value);
+    }
+
+    int descriptor_;
+    int lastError_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<FileHandle> PosixPlatform::OpenFile(const char* path, FileOpenMode mode) {
+    const std::optional<std::string> host = HostPathOf(path);
+    if (!host) {
+        return nullptr;
+    }
+    int flags = O_RDWR | O_CREAT | O_CLOEXEC;
+    if (mode == FileOpenMode::ReadAppend) {
+        flags |= O_APPEND;
+    }
+    const int descriptor = open(host->c_str(), flags, 0666);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
+        close(descriptor);
+        return nullptr;
+    }
+    return std::make_unique<PosixFile>(descriptor);
+}
+
+}  // namespace sorvenna

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+namespace sorvenna::testing {
+
+// A fresh prefix folder for one test: SORVENNA_PREFIX points at it while
+// the object lives, and the folder is removed afterwards.
+class TempPrefix {
+public:
+    TempPrefix();
+    TempPrefix(const TempPrefix&) = delete;
+    TempPrefix& operator=(const TempPrefix&) = delete;
+    ~TempPrefix();
+
+    [[nodiscard]] const std::string& Folder() const noexcept { return folder_; }
+    // The host path of a Windows path on this prefix.
+    [[nodiscard]] std::string Host(const std::string& windowsPath) const;
+
+private:
+    std::string folder_;
+    std::string previous_;
+    bool hadPrevious_ = false;
+};
+
+// Whole-file helpers for tests.
+std::string ReadHostFile(const std::string& hostPath);
+void WriteHostFile(const std::string& hostPath, const std::string& content);
+bool HostFileExists(const std::string& hostPath);
+void MakeHostFolders(const std::string& hostPath);
+
+}  // namespace sorvenna::testing
