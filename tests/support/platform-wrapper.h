@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+
 #include "common/platform.h"
 
 namespace sorvenna::testing {
@@ -31,7 +33,10 @@ public:
         return target_.GetWindowsDirectoryA(buffer, size);
     }
     void Sleep(std::uint32_t milliseconds) override { target_.Sleep(milliseconds); }
-    [[noreturn]] void exit(int status) override { target_.exit(status); }
+    [[noreturn]] void exit(int status) override {
+        target_.exit(status);
+        std::terminate();
+    }
     std::int64_t _time64(std::int64_t* result) override { return target_._time64(result); }
     bool LocalTime(std::int64_t time, std::tm& local) override { return target_.LocalTime(time, local); }
     std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
