@@ -5,7 +5,7 @@
 
 #include "common/platform.h"
 
-CTime CTime::GetCurrentTime() { return CTime(sorvenna::Sys()._time64(nullptr)); }
+CTime CTime::Now() { return CTime(sorvenna::Sys()._time64(nullptr)); }
 
 CString CTime::Format(const char* pattern) const {
     std::tm local{};

@@ -11,7 +11,7 @@ public:
     explicit CTime(std::int64_t seconds) : seconds_(seconds) {}
 
     // The clock, read once.
-    static CTime GetCurrentTime();
+    static CTime Now();
 
     [[nodiscard]] std::int64_t GetTime() const noexcept { return seconds_; }
 
