@@ -48,6 +48,25 @@ std::uint32_t VirtualPlatform::GetModuleFileNameA(void* module, char* buffer, st
     return size;
 }
 
+int VirtualPlatform::_access(const char* path, int mode) {  // NOLINT(readability-identifier-naming)
+    ++existenceTests[path == nullptr ? "" : path];
+    return PlatformWrapper::_access(path, mode);
+}
+
+std::unique_ptr<FileHandle> VirtualPlatform::OpenFile(const char* path, FileOpenMode mode) {
+    if (path != nullptr && unopenable.count(path) != 0) {
+        return nullptr;
+    }
+    return PlatformWrapper::OpenFile(path, mode);
+}
+
+std::uint32_t VirtualPlatform::GetPrivateProfileStringA(const char* section, const char* key,
+                                                        const char* defaultValue, char* buffer, std::uint32_t size,
+                                                        const char* fileName) {
+    profileFiles.emplace_back(fileName == nullptr ? "<null>" : fileName);
+    return PlatformWrapper::GetPrivateProfileStringA(section, key, defaultValue, buffer, size, fileName);
+}
+
 std::uint64_t VirtualPlatform::PausedMilliseconds() const {
     return std::accumulate(pauses.begin(), pauses.end(), std::uint64_t{0});
 }
