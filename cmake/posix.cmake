@@ -6,11 +6,20 @@ target_sources(sorvenna_core PRIVATE
     common/posix/file-handle-posix.cpp
     common/posix/copy-posix.cpp
     common/posix/search-posix.cpp
+    common/posix/wildcard.cpp
     common/posix/profile-posix.cpp
+    common/profile-reader.cpp
     common/posix/process-posix.cpp
-    common/posix/spooler-posix.cpp
+    common/posix/spooler-cups.cpp
+    common/posix/cups-queue.cpp
+    common/posix/spooler-records.cpp
+    common/posix/cups-spool-view.cpp
     common/framework/dialog-posix.cpp
 )
+
+# The spooler is CUPS: libcups from the system (libcups2-dev on Debian).
+find_package(Cups REQUIRED)
+target_link_libraries(sorvenna_core PUBLIC Cups::Cups)
 
 add_executable(Sorvenna common/framework/entry-posix.cpp)
 target_link_libraries(Sorvenna PRIVATE sorvenna_core sorvenna_warnings)

@@ -50,6 +50,10 @@ public:
     // The length, -1 on failure.
     virtual std::int64_t GetLength() = 0;
     virtual bool SetLength(std::int64_t length) = 0;
+    // Closes the file; false when the system reports a failure on closing.
+    // Nothing is called after it but the destructor, which closes a file
+    // still open and ignores the outcome.
+    virtual bool Close() { return true; }
     [[nodiscard]] virtual int LastError() const = 0;
 };
 

@@ -24,7 +24,8 @@ public:
 
 private:
     struct FreeOnTheCHeap {
-        void operator()(char* text) const noexcept { std::free(text); }  // NOLINT(cppcoreguidelines-no-malloc)
+        // NOLINTNEXTLINE(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
+        void operator()(char* text) const noexcept { std::free(text); }
     };
     std::unique_ptr<char, FreeOnTheCHeap> iniPath;  // NOLINT(readability-identifier-naming)
 };

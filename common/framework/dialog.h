@@ -44,6 +44,9 @@ private:
     unsigned templateId_;
     CDialog* parent_;
     void* window_ = nullptr;
+    // Set by a base handler for the message being handled: the system's
+    // default handling of that message follows.
+    bool leftToDefault_ = false;
 };
 
 class CDialogEx : public CDialog {

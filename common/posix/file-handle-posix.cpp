@@ -17,7 +17,11 @@ public:
     explicit PosixFile(int descriptor) : descriptor_(descriptor) {}
     PosixFile(const PosixFile&) = delete;
     PosixFile& operator=(const PosixFile&) = delete;
-    ~PosixFile() override { close(descriptor_); }
+    ~PosixFile() override {
+        if (descriptor_ >= 0) {
+            close(descriptor_);
+        }
+    }
 
     std::int64_t Read(void* buffer, std::size_t count) override {
         ssize_t got = 0;
@@ -63,6 +67,17 @@ public:
 
     bool SetLength(std::int64_t length) override {
         if (ftruncate(descriptor_, static_cast<off_t>(length)) != 0) {
+            lastError_ = errno;
+            return false;
+        }
+        return true;
+    }
+
+    bool Close() override {
+        // The descriptor is gone whatever close reports, so it is never closed twice.
+        const int descriptor = descriptor_;
+        descriptor_ = -1;
+        if (descriptor >= 0 && close(descriptor) != 0 && errno != EINTR) {
             lastError_ = errno;
             return false;
         }

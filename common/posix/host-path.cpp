@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "common/posix/cups-spool-view.h"
+
 namespace sorvenna {
 namespace {
 
@@ -173,6 +175,12 @@ std::optional<std::string> HostPathOf(const char* windowsPath) {
     std::vector<std::string> components;
     if (!SplitComponents(windowsPath + 2, components)) {
         return std::nullopt;
+    }
+    // C:\Windows\System32\spool\PRINTERS is the CUPS request folder.
+    if (windowsPath[0] == 'C' || windowsPath[0] == 'c') {
+        if (const std::optional<SpoolViewPath> spool = SpoolViewPathOf(components)) {
+            return spool->hostPath;
+        }
     }
     std::string host = root;
     for (const std::string& component : components) {

@@ -1,5 +1,6 @@
 #include "tests/support/temp-prefix.h"
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,9 +26,25 @@ TempPrefix::TempPrefix() {
         hadPrevious_ = true;
     }
     setenv("SORVENNA_PREFIX", folder_.c_str(), 1);
+    const std::array<std::pair<std::string, std::string>, 2> forTheTest{{
+        {"SORVENNA_CUPS_SPOOL", folder_ + "/cups-spool"},
+        {"CUPS_SERVER", folder_ + "/no-cups-server.sock"},
+    }};
+    for (const auto& [variable, value] : forTheTest) {
+        const char* before = std::getenv(variable.c_str());
+        saved_.emplace_back(variable, before != nullptr ? std::optional<std::string>(before) : std::nullopt);
+        setenv(variable.c_str(), value.c_str(), 1);
+    }
 }
 
 TempPrefix::~TempPrefix() {
+    for (const auto& [variable, before] : saved_) {
+        if (before) {
+            setenv(variable.c_str(), before->c_str(), 1);
+        } else {
+            unsetenv(variable.c_str());
+        }
+    }
     if (hadPrevious_) {
         setenv("SORVENNA_PREFIX", previous_.c_str(), 1);
     } else {

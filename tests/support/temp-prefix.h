@@ -1,11 +1,16 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace sorvenna::testing {
 
 // A fresh prefix folder for one test: SORVENNA_PREFIX points at it while
-// the object lives, and the folder is removed afterwards.
+// the object lives, and the folder is removed afterwards. The CUPS request
+// folder (the spool folder C:\Windows\System32\spool\PRINTERS) lies in it
+// too, and the print server (CUPS_SERVER) is one that is not there.
 class TempPrefix {
 public:
     TempPrefix();
@@ -21,6 +26,8 @@ private:
     std::string folder_;
     std::string previous_;
     bool hadPrevious_ = false;
+    // Further variables set for the test, each with its value before.
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 // Whole-file helpers for tests.
