@@ -184,10 +184,12 @@ std::optional<std::string> HostPathOf(const char* windowsPath) {
     }
     std::string host = root;
     for (const std::string& component : components) {
-        host += "/" + ResolveComponent(host.empty() ? "/" : host, component);
+        const std::string resolved = ResolveComponent(host.empty() ? "/" : host, component);
+        host += '/';
+        host += resolved;
     }
     if (host.empty()) {
-        host = "/";
+        host.assign(1, '/');  // assign(), not = "/": GCC 12 warns falsely at -O3
     }
     return host;
 }
@@ -212,7 +214,7 @@ std::string WindowsPathOf(const std::string& hostPath) {
         rest = hostPath;
     }
     if (rest.empty()) {
-        rest = "/";
+        rest.assign(1, '/');
     }
     for (char& byte : rest) {
         if (byte == '/') {

@@ -20,6 +20,7 @@ import os
 import random
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -324,6 +325,8 @@ def main(arguments):
         sys.stderr.write(__doc__)
         return 2
     agent, spooler = (os.path.abspath(path) for path in arguments[1:])
+    # Stopped from outside: still end the prefix's wine server and remove the prefix.
+    signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(128 + number))
     checks = Checks()
     started = time.monotonic()
     with tempfile.TemporaryDirectory(prefix="sorvenna-wine-") as folder:
