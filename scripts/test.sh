@@ -25,7 +25,19 @@ linux_tests() {
         ctest --preset linux -j2
 }
 
+sanitized_tests() {
+    cmake --preset sanitize >/dev/null &&
+        cmake --build --preset sanitize -j2 &&
+        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sanitize -j2
+}
+
+short_fuzz_runs() {
+    scripts/fuzz.sh 15
+}
+
 stage "Linux unit and sequence tests" linux_tests
+stage "Linux tests under AddressSanitizer and UndefinedBehaviorSanitizer" sanitized_tests
+stage "Short fuzz runs" short_fuzz_runs
 
 echo "stages: $passed passed, $failed failed"
 ((failed == 0))
