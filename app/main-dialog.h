@@ -17,6 +17,6 @@ public:
     void* OnQueryDragIcon() override;
 
 private:
-    CIni m_ini;                // NOLINT(readability-identifier-naming)
+    CIni m_ini;               // NOLINT(readability-identifier-naming)
     void* m_hIcon = nullptr;  // NOLINT(readability-identifier-naming)
 };

@@ -98,7 +98,7 @@ struct JobList {
         if (before(text, first) || !before(text, end)) {
             return {};
         }
-        const std::size_t available = static_cast<std::size_t>(end - text);
+        const auto available = static_cast<std::size_t>(end - text);
         if (std::memchr(text, '\0', available) == nullptr) {
             return {};
         }

@@ -59,7 +59,7 @@ public:
 
 // One entry of a directory search.
 struct DirectoryEntry {
-    std::string name;           // file name without folder
+    std::string name;  // file name without folder
     bool isDirectory = false;
     std::int64_t creationTime = 0;  // seconds since 1970; 0 when it cannot be converted
 };
@@ -167,18 +167,16 @@ public:
     virtual bool LocalTime(std::int64_t time, std::tm& local) = 0;
 
     // Settings.
-    virtual std::uint32_t GetPrivateProfileStringA(const char* section, const char* key,
-                                                   const char* defaultValue, char* buffer,
-                                                   std::uint32_t size, const char* fileName) = 0;
+    virtual std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
+                                                   char* buffer, std::uint32_t size, const char* fileName) = 0;
 
     // Print spooler. The first call of a GetPrinterA or EnumJobsA pair, with
     // no buffer, fails and reports the bytes needed.
     virtual bool OpenPrinterA(const char* printerName, PrinterHandle* printer, const void* defaults) = 0;
-    virtual bool GetPrinterA(PrinterHandle printer, std::uint32_t level, std::byte* buffer,
-                             std::uint32_t size, std::uint32_t* needed) = 0;
-    virtual bool EnumJobsA(PrinterHandle printer, std::uint32_t firstJob, std::uint32_t jobCount,
-                           std::uint32_t level, std::byte* buffer, std::uint32_t size,
-                           std::uint32_t* needed, std::uint32_t* returned) = 0;
+    virtual bool GetPrinterA(PrinterHandle printer, std::uint32_t level, std::byte* buffer, std::uint32_t size,
+                             std::uint32_t* needed) = 0;
+    virtual bool EnumJobsA(PrinterHandle printer, std::uint32_t firstJob, std::uint32_t jobCount, std::uint32_t level,
+                           std::byte* buffer, std::uint32_t size, std::uint32_t* needed, std::uint32_t* returned) = 0;
     virtual bool ClosePrinter(PrinterHandle printer) = 0;
 
     // ANSI code page: whether byte starts a double-byte character, and the

@@ -138,7 +138,8 @@ int CString::Replace(const char* search, const char* replacement) {
                         scan += (platform.IsLeadByte(static_cast<unsigned char>(bytes_[scan])) ? 2U : 1U);
                     }
                 }
-                const std::size_t newLength = bytes_.size() - occurrences * searchLength + occurrences * replacementLength;
+                const std::size_t newLength =
+                    bytes_.size() - occurrences * searchLength + occurrences * replacementLength;
                 CheckLength(newLength);
                 Guarded([&] { result.reserve(newLength); });
             }

@@ -14,6 +14,8 @@
 
 AGENT_BIN_PATH="Xtra/Prerequisite/rodo/vivaz/bin"
 
+# Sets AGENT_ROOT, AGENT_PREFIX, AGENT_DRIVE_C, AGENT_EXE and AGENT_SPOOL_COPY for the caller.
+# shellcheck disable=SC2034
 agent_install() {
     local folder=$1 agent=$2 debug=${3:-1}
     AGENT_ROOT=$folder/root
@@ -34,6 +36,7 @@ agent_c() {
 
 # The day's activity log (the newest, should the run cross midnight).
 agent_log_file() {
+    # shellcheck disable=SC2012  # the names are the agent's own, without blanks
     ls -t "$AGENT_DRIVE_C"/Sorvenna/LOG/invoice-spool_*.log 2>/dev/null | head -1
 }
 

@@ -58,9 +58,9 @@ agent=$repo/build/linux/Sorvenna
 say "built $agent"
 
 # ----- 3. private CUPS server and queue --------------------------------------------
-# shellcheck source=cups-private-server.sh
+# shellcheck source=SCRIPTDIR/cups-private-server.sh
 source "$repo/scripts/cups-private-server.sh"
-# shellcheck source=agent-harness.sh
+# shellcheck source=SCRIPTDIR/agent-harness.sh
 source "$repo/scripts/agent-harness.sh"
 
 demo=$(mktemp -d "${TMPDIR:-/tmp}/sorvenna-demo.XXXXXX")

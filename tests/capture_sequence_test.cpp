@@ -144,7 +144,9 @@ TEST_F(OwnersRequest, KeepsTheSpoolersBytesExactly) {
     WriteHostFile(Host("C:\\Sorvenna\\user1\\user1.txt"), std::string("old\x1a", 4));
     ConsumerTakesAfterPolls("C:\\Sorvenna\\user1\\user1.txt", 1);
     EXPECT_EQ(RunCaptureSequence(), 0);
-    EXPECT_EQ(contentWhenTaken, std::string("old\x1a" "a\nb\r\n\xff\xfe\x1a", 12));
+    EXPECT_EQ(contentWhenTaken, std::string("old\x1a"
+                                            "a\nb\r\n\xff\xfe\x1a",
+                                            12));
 }
 
 TEST_F(OwnersRequest, IsAppendedToAnEarlierRequestOfTheSameOwner) {

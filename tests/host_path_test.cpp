@@ -1,9 +1,8 @@
-#include "common/posix/host-path.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "common/posix/host-path.h"
 #include "tests/support/temp-prefix.h"
 
 namespace {
@@ -42,11 +41,11 @@ TEST(HostPath, RefusesWhatWindowsRefuses) {
     const TempPrefix prefix;
     const std::string refused[] = {
         "",
-        "Sorvenna\\x",      // relative
-        "\\Sorvenna",       // no drive
-        "D:\\Sorvenna",     // no such drive
-        "C:Sorvenna",       // relative to the drive's current folder
-        "C:\\a:b",          // a colon inside a name
+        "Sorvenna\\x",   // relative
+        "\\Sorvenna",    // no drive
+        "D:\\Sorvenna",  // no such drive
+        "C:Sorvenna",    // relative to the drive's current folder
+        "C:\\a:b",       // a colon inside a name
         "C:\\a*b",
         "C:\\a?b",
         "C:\\a\"b",

@@ -21,11 +21,13 @@ TEST(ModuleFolder, CutsRightAfterTheLastBackslash) {
     } cases[] = {
         {"C:\\Tools\\bin\\agent.exe", "C:\\Tools\\bin\\"},
         {"C:\\agent.exe", "C:\\"},
-        {"agent.exe", "agent.exe"},  // no backslash: the whole path
-        {"", ""},                    // the system reports no path
+        {"agent.exe", "agent.exe"},                    // no backslash: the whole path
+        {"", ""},                                      // the system reports no path
         {"Z:\\opt\\a/b\\Sorvenna", "Z:\\opt\\a/b\\"},  // only the backslash separates here
         // The last byte 0x5C counts, also as the trail byte of a double-byte character.
-        {"C:\\\x95\x5C" "agent.exe", "C:\\\x95\x5C"},
+        {"C:\\\x95\x5C"
+         "agent.exe",
+         "C:\\\x95\x5C"},
     };
     for (const auto& example : cases) {
         VirtualPlatform platform;

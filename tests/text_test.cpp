@@ -70,7 +70,7 @@ TEST(Text, ReplaceReplacesEveryOccurrenceOfOneLeftToRightScan) {
         {"a*b", "*", nullptr, "ab", 1},                        // a null replacement counts as empty
         {"C:\\APP\\BIN\\", "bin\\", "", "C:\\APP\\BIN\\", 0},  // case-sensitive
         {"D:\\x\\bin\\y\\bin\\", "bin\\", "", "D:\\x\\y\\", 2},
-        {"abc", "", "x", "abc", 0},                            // an empty search changes nothing
+        {"abc", "", "x", "abc", 0},  // an empty search changes nothing
         {"abc", nullptr, "x", "abc", 0},
         {"abc", "zz", "x", "abc", 0},
         {"", "a", "b", "", 0},
@@ -130,8 +130,8 @@ TEST(Text, FormatRendersLikePrintf) {
         const char* pattern;
         int value;
         const char* expected;
-    } cases[] = {{"%05d", 12, "00012"}, {"%05d", 123456, "123456"}, {"%d", -5, "-5"}, {"%d", 7, "7"},
-                 {"%05d", 0, "00000"}};
+    } cases[] = {
+        {"%05d", 12, "00012"}, {"%05d", 123456, "123456"}, {"%d", -5, "-5"}, {"%d", 7, "7"}, {"%05d", 0, "00000"}};
     for (const auto& example : cases) {
         CString text("old content");
         text.Format(example.pattern, example.value);

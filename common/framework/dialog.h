@@ -27,7 +27,7 @@ public:
     virtual void OnSysCommand(unsigned id, std::intptr_t parameter);
     virtual void OnPaint();
     virtual void* OnQueryDragIcon() { return nullptr; }
-    virtual void OnOK() { EndDialog(IdOk); }       // NOLINT(readability-identifier-naming)
+    virtual void OnOK() { EndDialog(IdOk); }  // NOLINT(readability-identifier-naming)
     virtual void OnCancel() { EndDialog(IdCancel); }
 
 protected:

@@ -30,7 +30,7 @@ public:
     // abandoned the work, 0 otherwise.
     [[nodiscard]] int ExitInstance() const noexcept { return abandonedByError_ ? 1 : 0; }
 
-    CDialog* m_pMainWnd = nullptr;  // NOLINT(readability-identifier-naming): the framework's own name
+    CDialog* m_pMainWnd = nullptr;                // NOLINT(readability-identifier-naming): the framework's own name
     unsigned m_dwRestartManagerSupportFlags = 0;  // NOLINT(readability-identifier-naming)
 
 private:

@@ -65,8 +65,9 @@ public:
         const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
         const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string path = folder + "." + name + "." + std::to_string(getpid()) + "." +
-                                     std::to_string(serial.fetch_add(1)) + ".partial";
+            std::string path = folder;
+            path.append(".").append(name).append(".").append(std::to_string(getpid()));
+            path.append(".").append(std::to_string(serial.fetch_add(1))).append(".partial");
             const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (descriptor >= 0) {
                 path_ = path;

@@ -53,7 +53,8 @@ public:
     }
 
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override {
-        return Result(lseek(descriptor_, static_cast<off_t>(offset), origin == SeekOrigin::Begin ? SEEK_SET : SEEK_END));
+        return Result(
+            lseek(descriptor_, static_cast<off_t>(offset), origin == SeekOrigin::Begin ? SEEK_SET : SEEK_END));
     }
 
     std::int64_t GetLength() override {

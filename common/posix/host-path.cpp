@@ -41,9 +41,7 @@ struct CloseDirectory {
 bool IsSeparator(char byte) { return byte == '\\' || byte == '/'; }
 
 // Bytes that Windows refuses in a file or folder name.
-bool IsRefusedInName(unsigned char byte) {
-    return byte < 0x20 || std::strchr("<>:\"|?*", byte) != nullptr;
-}
+bool IsRefusedInName(unsigned char byte) { return byte < 0x20 || std::strchr("<>:\"|?*", byte) != nullptr; }
 
 bool Exists(const std::string& hostPath) {
     struct stat status {};

@@ -3,6 +3,7 @@
 // EnumJobsA asks the server afresh, so the queue may change between the two
 // calls of a pair, as on Windows.
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <span>

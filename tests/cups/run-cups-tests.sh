@@ -13,9 +13,9 @@ agent=${1:-$repo/build/linux/Sorvenna}
 queue=Print_to_Sorvenna
 lp_account=sorvenna-lp-test
 
-# shellcheck source=../../scripts/cups-private-server.sh
+# shellcheck source=SCRIPTDIR/../../scripts/cups-private-server.sh
 source "$repo/scripts/cups-private-server.sh"
-# shellcheck source=../../scripts/agent-harness.sh
+# shellcheck source=SCRIPTDIR/../../scripts/agent-harness.sh
 source "$repo/scripts/agent-harness.sh"
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -23,8 +23,8 @@ const std::string& DriveC() {
 }
 
 bool HasDotStep(const std::string& path) {
-    return path.find("/./") != std::string::npos || path.find("/../") != std::string::npos ||
-           path.ends_with("/.") || path.ends_with("/..");
+    return path.find("/./") != std::string::npos || path.find("/../") != std::string::npos || path.ends_with("/.") ||
+           path.ends_with("/..");
 }
 
 }  // namespace

@@ -68,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
     const auto expectedLength = static_cast<std::int64_t>(text.size()) +
-                                static_cast<std::int64_t>(count) *
-                                    (static_cast<std::int64_t>(replacement.size()) - static_cast<std::int64_t>(search.size()));
+                                static_cast<std::int64_t>(count) * (static_cast<std::int64_t>(replacement.size()) -
+                                                                    static_cast<std::int64_t>(search.size()));
     if (subject.GetLength() != expectedLength || copy.GetLength() != static_cast<int>(text.size())) {
         std::abort();
     }

@@ -39,8 +39,8 @@ public:
     }
     std::int64_t _time64(std::int64_t* result) override { return target_._time64(result); }
     bool LocalTime(std::int64_t time, std::tm& local) override { return target_.LocalTime(time, local); }
-    std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
-                                           char* buffer, std::uint32_t size, const char* fileName) override {
+    std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue, char* buffer,
+                                           std::uint32_t size, const char* fileName) override {
         return target_.GetPrivateProfileStringA(section, key, defaultValue, buffer, size, fileName);
     }
     bool OpenPrinterA(const char* printerName, PrinterHandle* printer, const void* defaults) override {

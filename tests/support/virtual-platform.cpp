@@ -60,9 +60,8 @@ std::unique_ptr<FileHandle> VirtualPlatform::OpenFile(const char* path, FileOpen
     return PlatformWrapper::OpenFile(path, mode);
 }
 
-std::uint32_t VirtualPlatform::GetPrivateProfileStringA(const char* section, const char* key,
-                                                        const char* defaultValue, char* buffer, std::uint32_t size,
-                                                        const char* fileName) {
+std::uint32_t VirtualPlatform::GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
+                                                        char* buffer, std::uint32_t size, const char* fileName) {
     profileFiles.emplace_back(fileName == nullptr ? "<null>" : fileName);
     return PlatformWrapper::GetPrivateProfileStringA(section, key, defaultValue, buffer, size, fileName);
 }

@@ -46,8 +46,8 @@ public:
     std::uint32_t GetModuleFileNameA(void* module, char* buffer, std::uint32_t size) override;
     int _access(const char* path, int mode) override;  // NOLINT(readability-identifier-naming)
     std::unique_ptr<FileHandle> OpenFile(const char* path, FileOpenMode mode) override;
-    std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
-                                           char* buffer, std::uint32_t size, const char* fileName) override;
+    std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue, char* buffer,
+                                           std::uint32_t size, const char* fileName) override;
 
     // Sum of all pauses.
     [[nodiscard]] std::uint64_t PausedMilliseconds() const;
