@@ -31,11 +31,16 @@ sanitized_tests() {
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sanitize -j2
 }
 
+cups_end_to_end_tests() {
+    tests/cups/run-cups-tests.sh build/linux/Sorvenna
+}
+
 short_fuzz_runs() {
     scripts/fuzz.sh 15
 }
 
 stage "Linux unit and sequence tests" linux_tests
+stage "End-to-end tests on a private CUPS server" cups_end_to_end_tests
 stage "Linux tests under AddressSanitizer and UndefinedBehaviorSanitizer" sanitized_tests
 stage "Short fuzz runs" short_fuzz_runs
 
