@@ -4,8 +4,11 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(SORVENNA_MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${SORVENNA_MINGW_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${SORVENNA_MINGW_TRIPLE}-g++)
+# The compilers with POSIX threads: their C++ library has std::mutex and
+# std::thread, which GoogleTest needs; the threads library is linked in
+# statically like the rest of the runtime.
+set(CMAKE_C_COMPILER ${SORVENNA_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${SORVENNA_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${SORVENNA_MINGW_TRIPLE}-windres)
 
 # Headers and libraries of the target only; programs of the build machine.

@@ -12,6 +12,9 @@ target_sources(sorvenna_core PRIVATE
     common/win32/codepage-win32.cpp
     common/framework/dialog-win32.cpp
 )
+# The system's common controls and print spooler.
+target_link_libraries(sorvenna_core PUBLIC comctl32 winspool)
+
 # A Python that has the imaging library, for drawing the icon.
 function(sorvenna_find_imaging_python result)
     find_program(candidate_on_path NAMES python3 NO_CACHE)
@@ -39,12 +42,12 @@ set_source_files_properties(res/Sorvenna.rc PROPERTIES
     OBJECT_DEPENDS "${SORVENNA_ICON};${CMAKE_CURRENT_SOURCE_DIR}/res/Sorvenna.manifest;${CMAKE_CURRENT_SOURCE_DIR}/res/resource.h")
 
 # The resource script on its own: the compiler's warning options are not the
-# resource compiler's.
-add_library(sorvenna_resources OBJECT res/Sorvenna.rc)
+# resource compiler's. The icon is listed so that drawing it belongs to this target.
+add_library(sorvenna_resources OBJECT res/Sorvenna.rc ${SORVENNA_ICON})
 target_include_directories(sorvenna_resources PRIVATE res ${CMAKE_CURRENT_BINARY_DIR}/res)
 
 add_executable(Sorvenna WIN32 common/framework/entry-win32.cpp $<TARGET_OBJECTS:sorvenna_resources>)
-target_link_libraries(Sorvenna PRIVATE sorvenna_core sorvenna_warnings comctl32 winspool)
+target_link_libraries(Sorvenna PRIVATE sorvenna_core sorvenna_warnings)
 # The C++ runtime, libgcc and the threads library linked in, so that the
 # agent needs only DLLs that come with Windows.
 target_link_options(Sorvenna PRIVATE -static)

@@ -6,7 +6,7 @@ set -euo pipefail
 declare -A groups=(
     [build]="cmake make g++ libgtest-dev python3"
     [cups]="cups-daemon cups-client libcups2-dev"
-    [windows]="g++-mingw-w64-x86-64 wine64 python3-pil binutils-mingw-w64-x86-64"
+    [windows]="g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 python3-pil"
     [fuzz]="clang libclang-rt-14-dev"
 )
 

@@ -35,12 +35,17 @@ cups_end_to_end_tests() {
     tests/cups/run-cups-tests.sh build/linux/Sorvenna
 }
 
+windows_tests() {
+    bash tests/wine/run-wine-tests.sh
+}
+
 short_fuzz_runs() {
     scripts/fuzz.sh 15
 }
 
 stage "Linux unit and sequence tests" linux_tests
 stage "End-to-end tests on a private CUPS server" cups_end_to_end_tests
+stage "Windows build and tests under Wine" windows_tests
 stage "Linux tests under AddressSanitizer and UndefinedBehaviorSanitizer" sanitized_tests
 stage "Short fuzz runs" short_fuzz_runs
 

@@ -73,17 +73,28 @@ private:
         return TRUE;
     }
 
+    // TRUE unless the handler left the message to the system's default
+    // handling. A handler may run a modal loop (the about box), in which
+    // further messages reach the same dialog: each keeps its own answer.
+    template <typename Handler>
+    static INT_PTR HandledUnlessLeftToDefault(CDialog& dialog, Handler&& handler) {
+        const bool outer = dialog.leftToDefault_;
+        dialog.leftToDefault_ = false;
+        handler();
+        const bool toDefault = dialog.leftToDefault_;
+        dialog.leftToDefault_ = outer;
+        return toDefault ? FALSE : TRUE;
+    }
+
     // TRUE when the dialog handled the message, FALSE for the system's
     // default handling; WM_QUERYDRAGICON answers with its result itself.
     static INT_PTR Dispatch(CDialog& dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-        dialog.leftToDefault_ = false;
         switch (message) {
             case WM_SYSCOMMAND:
-                dialog.OnSysCommand(static_cast<unsigned>(wParam), static_cast<std::intptr_t>(lParam));
-                return dialog.leftToDefault_ ? FALSE : TRUE;
-            case WM_PAINT:
-                dialog.OnPaint();
-                return dialog.leftToDefault_ ? FALSE : TRUE;
+                return HandledUnlessLeftToDefault(dialog, [&] {
+                    dialog.OnSysCommand(static_cast<unsigned>(wParam), static_cast<std::intptr_t>(lParam));
+                });
+            case WM_PAINT: return HandledUnlessLeftToDefault(dialog, [&] { dialog.OnPaint(); });
             case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(dialog.OnQueryDragIcon());
             case WM_COMMAND:
                 if (HIWORD(wParam) != BN_CLICKED) {

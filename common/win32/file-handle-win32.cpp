@@ -125,8 +125,8 @@ std::unique_ptr<FileHandle> Win32Platform::OpenFile(const char* path, FileOpenMo
     }
     // Appending without write access to the data makes the system put every
     // write at the end of the file, whoever else writes to it meanwhile.
-    const DWORD access = mode == FileOpenMode::ReadAppend ? GENERIC_READ | FILE_APPEND_DATA
-                                                           : GENERIC_READ | GENERIC_WRITE;
+    const DWORD access =
+        mode == FileOpenMode::ReadAppend ? GENERIC_READ | FILE_APPEND_DATA : GENERIC_READ | GENERIC_WRITE;
     HANDLE handle = ::CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {

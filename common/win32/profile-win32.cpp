@@ -5,9 +5,8 @@
 
 namespace sorvenna {
 
-std::uint32_t Win32Platform::GetPrivateProfileStringA(const char* section, const char* key,
-                                                      const char* defaultValue, char* buffer,
-                                                      std::uint32_t size, const char* fileName) {
+std::uint32_t Win32Platform::GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
+                                                      char* buffer, std::uint32_t size, const char* fileName) {
     return ::GetPrivateProfileStringA(section, key, defaultValue, buffer, size, fileName);
 }
 

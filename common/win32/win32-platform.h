@@ -25,8 +25,8 @@ public:
     std::int64_t _time64(std::int64_t* result) override;  // NOLINT(readability-identifier-naming)
     bool LocalTime(std::int64_t time, std::tm& local) override;
 
-    std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
-                                           char* buffer, std::uint32_t size, const char* fileName) override;
+    std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue, char* buffer,
+                                           std::uint32_t size, const char* fileName) override;
 
     bool OpenPrinterA(const char* printerName, PrinterHandle* printer, const void* defaults) override;
     bool GetPrinterA(PrinterHandle printer, std::uint32_t level, std::byte* buffer, std::uint32_t size,

@@ -35,3 +35,5 @@
 #undef OpenPrinter
 #undef GetPrinter
 #undef EnumJobs
+// CFileFind has a member of this name.
+#undef FindNextFile

@@ -282,8 +282,8 @@ BOOL WINAPI EnumJobsA(HANDLE handle, DWORD firstJob, DWORD jobCount, DWORD level
         *returned = records;
     }
     Report("EnumJobsA first=" + std::to_string(firstJob) + " count=" + std::to_string(jobCount) +
-           " level=" + std::to_string(level) + " size=" + std::to_string(size) + " needed=" +
-           std::to_string(bytes) + " returned=" + std::to_string(records) + " ok=" + (ok ? "1" : "0"));
+           " level=" + std::to_string(level) + " size=" + std::to_string(size) + " needed=" + std::to_string(bytes) +
+           " returned=" + std::to_string(records) + " ok=" + (ok ? "1" : "0"));
     return ok ? TRUE : FALSE;
 }
 
