@@ -97,9 +97,11 @@ bool IsUnsupported(int error) { return error == ENOSYS || error == EXDEV || erro
 
 enum class Copied { All, Failed, Unsupported };
 
-Copied CopyInKernel(int source, int target) {
+// Repeats an in-kernel copy step until the source is used up.
+template <typename Step>
+Copied CopyInKernelSteps(Step step) {
     for (;;) {
-        const ssize_t copied = copy_file_range(source, nullptr, target, nullptr, std::size_t{1} << 30U, 0);
+        const ssize_t copied = step();
         if (copied == 0) {
             return Copied::All;
         }
@@ -112,19 +114,14 @@ Copied CopyInKernel(int source, int target) {
     }
 }
 
+constexpr std::size_t KernelCopyStep = std::size_t{1} << 30U;
+
+Copied CopyInKernel(int source, int target) {
+    return CopyInKernelSteps([&] { return copy_file_range(source, nullptr, target, nullptr, KernelCopyStep, 0); });
+}
+
 Copied CopyBySendfile(int source, int target) {
-    for (;;) {
-        const ssize_t copied = sendfile(target, source, nullptr, std::size_t{1} << 30U);
-        if (copied == 0) {
-            return Copied::All;
-        }
-        if (copied < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return IsUnsupported(errno) ? Copied::Unsupported : Copied::Failed;
-        }
-    }
+    return CopyInKernelSteps([&] { return sendfile(target, source, nullptr, KernelCopyStep); });
 }
 
 bool CopyByReading(int source, int target) {

@@ -11,6 +11,8 @@ status is 1 when a check failed.
 import struct
 import sys
 
+from checks import Checks
+
 RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 5, 6, 14, 16, 24
 
 # DLLs that every Windows installation has.
@@ -193,26 +195,6 @@ def string_resource(resources, string_id):
             return text
     return None
 
-
-class Checks:
-    def __init__(self):
-        self.passed = 0
-        self.failed = 0
-
-    def expect(self, what, actual, expected):
-        if actual == expected:
-            self.passed += 1
-            print("ok      %s" % what)
-        else:
-            self.failed += 1
-            print("FAILED  %s: got %r, expected %r" % (what, actual, expected))
-
-    def guard(self, what, run):
-        try:
-            run()
-        except Exception as error:  # a resource that cannot be read fails its check
-            self.failed += 1
-            print("FAILED  %s: %s" % (what, error))
 
 
 def check(path):

@@ -26,6 +26,8 @@ import shutil
 import signal
 import subprocess
 import sys
+
+from checks import Checks
 import tempfile
 import time
 
@@ -117,27 +119,6 @@ CASES = [
         "log": None,
     },
 ]
-
-class Checks:
-    def __init__(self):
-        self.passed = 0
-        self.failed = 0
-
-    def expect(self, what, actual, expected):
-        if actual == expected:
-            self.passed += 1
-            print("ok      %s" % what)
-        else:
-            self.failed += 1
-            print("FAILED  %s:\n          got      %s\n          expected %s" % (what, shown(actual), shown(expected)))
-        return actual == expected
-
-
-def shown(value):
-    """A value for a failure line; long byte strings by length and start."""
-    if isinstance(value, bytes) and len(value) > 80:
-        return "%d bytes starting %r" % (len(value), value[:24])
-    return repr(value)
 
 
 class Wine:
