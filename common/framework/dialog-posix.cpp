@@ -14,7 +14,7 @@ int CDialog::DoModal() {
         OnInitDialog();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "Sorvenna: %s\n", error.what());
-        if (CWinApp* application = AfxGetApp()) {
+        if (CWinApp* application = TheApplication()) {
             application->NoteAbandonedByError();
         }
     }

@@ -31,7 +31,7 @@ private:
 // learns that its work was abandoned, and the dialog goes on.
 void ReportError(HWND window, const char* what) noexcept {
     ::MessageBoxA(window, what, "Sorvenna", MB_OK | MB_ICONERROR);
-    if (CWinApp* application = AfxGetApp()) {
+    if (CWinApp* application = TheApplication()) {
         application->NoteAbandonedByError();
     }
 }

@@ -21,10 +21,10 @@ bool CWinApp::InitInstance() {
 
 void CWinApp::SetRegistryKey(const char* companyName) { registryKey_ = companyName; }
 
-CWinApp* AfxGetApp() { return theApplication; }
+CWinApp* TheApplication() { return theApplication; }
 
 int RunApplication() {
-    CWinApp* application = AfxGetApp();
+    CWinApp* application = TheApplication();
     if (application == nullptr) {
         return 1;
     }

@@ -39,7 +39,7 @@ private:
 };
 
 // The one application object, or null before it is constructed.
-CWinApp* AfxGetApp();
+CWinApp* TheApplication();
 
 // Runs the application: InitInstance, then the exit code.
 int RunApplication();

@@ -181,8 +181,8 @@ TEST(DialogShell, AnErrorInTheInitialisationIsShownAndTheDialogGoesOn) {
     EXPECT_NE(shownError.find("file error: Write failed"), std::string::npos) << shownError;
     EXPECT_TRUE(hiddenWhileTheErrorShows);
     EXPECT_TRUE(visibleAfterwards);
-    ASSERT_NE(AfxGetApp(), nullptr);
-    EXPECT_EQ(AfxGetApp()->ExitInstance(), 1);  // the application learnt that the work was abandoned
+    ASSERT_NE(TheApplication(), nullptr);
+    EXPECT_EQ(TheApplication()->ExitInstance(), 1);  // the application learnt that the work was abandoned
 }
 
 TEST(DialogShell, TheAboutBoxOpensAndItsOkEndsIt) {
