@@ -12,10 +12,12 @@
 //   sorvenna_run_bench <work folder> [rounds]
 //   sorvenna_run_bench <work folder> --no-consumer
 //     one run whose request nobody takes: the full wait of about 250 s,
-//     and the CPU time the agent spends on it.
+//     and the CPU time the agent spends on it, beside a process that only
+//     pauses as often at the same time (what the pauses alone cost).
 
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -78,6 +81,7 @@ pid_t StartConsumer(const std::string& userFolder, const std::string& requestNam
         std::perror("pipe");
         std::exit(1);
     }
+    const std::string request = userFolder + "/" + requestName;
     const pid_t consumer = fork();
     if (consumer == 0) {
         close(ready[0]);
@@ -98,7 +102,7 @@ pid_t StartConsumer(const std::string& userFolder, const std::string& requestNam
                 std::memcpy(&event, events.data() + at, sizeof event);
                 const char* name = events.data() + at + sizeof(inotify_event);
                 if (event.len > 0 && requestName == name) {
-                    unlink((userFolder + "/" + requestName).c_str());
+                    unlink(request.c_str());
                     _exit(0);
                 }
                 at += static_cast<ssize_t>(sizeof(inotify_event) + event.len);
@@ -174,11 +178,31 @@ int main(int argc, char** argv) {
     }
 
     if (noConsumer) {
-        std::printf("run: one run without a consumer, about 250 s...\n");
+        std::printf("run: one run without a consumer beside a loop of as many bare pauses, about 250 s...\n");
         std::fflush(stdout);
+        // The floor, at the same time: what 5001 pauses of 50 ms cost a process that does nothing else.
+        const pid_t sleeper = fork();
+        if (sleeper == 0) {
+            for (int pause = 0; pause < 5001; ++pause) {
+                timespec fifty{0, 50'000'000L};
+                while (nanosleep(&fifty, &fifty) != 0) {
+                }
+            }
+            _exit(0);
+        }
         const Run run = RunAgent();
-        std::printf("wait: %.1f s, %d polls, CPU %.3f s\n", run.measure.seconds, run.polls, run.measure.cpuSeconds);
+        int status = 0;
+        rusage usage{};
+        if (wait4(sleeper, &status, 0, &usage) != sleeper) {
+            std::perror("wait4");
+            return 1;
+        }
+        const double floor = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                             static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        std::printf("wait: %.1f s, %d polls, CPU %.3f s | bare pauses: CPU %.3f s\n", run.measure.seconds, run.polls,
+                    run.measure.cpuSeconds, floor);
         sorvenna::bench::PrintResult({{"agent", sorvenna::bench::Fixed(run.measure.cpuSeconds, 3)},
+                                      {"baseline", sorvenna::bench::Fixed(floor, 3)},
                                       {"wall", sorvenna::bench::Fixed(run.measure.seconds, 1)},
                                       {"polls", std::to_string(run.polls)}});
         return 0;

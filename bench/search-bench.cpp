@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -69,11 +70,11 @@ int main(int argc, char** argv) {
     sorvenna::bench::MakeFolders(work + "/drive_c/App/Xtra");
     std::printf("search: making %d spool files and %d others...\n", files, files);
     for (int job = 1; job <= files; ++job) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/d%05d-001", job);
-        MakeEmptyFile(folder + name);
-        std::snprintf(name, sizeof name, "/c%05d", job);
-        MakeEmptyFile(folder + name);
+        std::array<char, 32> name{};
+        std::snprintf(name.data(), name.size(), "/d%05d-001", job);
+        MakeEmptyFile(folder + name.data());
+        std::snprintf(name.data(), name.size(), "/c%05d", job);
+        MakeEmptyFile(folder + name.data());
     }
     sorvenna::bench::Settle();
 

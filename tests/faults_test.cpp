@@ -99,10 +99,10 @@ int RunAgent() {
     }
 }
 
-// One printing job of user1's, the agent installed as Part of an
-// installation (settings, debug level 1), and a prompt consumer that takes
-// the request by moving it aside after a poll, so that the test can read
-// what it took.
+// One printing job of user1's, the agent installed as an installation has
+// it (settings with debug level 1), and a prompt consumer that takes the
+// request by moving it aside after a poll, so that the test can read what
+// it took.
 class Faults : public CaptureWorld {
 protected:
     Faults() {
@@ -155,6 +155,7 @@ private:
 TEST_F(Faults, AFullDiskEndsInOrderAndLeavesNoSpoolCopyThatLooksComplete) {
     // The log's header and the JobID line; the Selected line is one byte too many.
     const auto untilTheSelectedLine = static_cast<unsigned long long>(40 + Line(JobLine).size());
+    const auto untilTheTimeoutLine = untilTheSelectedLine + Line(SelectedLine).size();
     const struct {
         const char* what;
         unsigned long long limit;
@@ -165,12 +166,13 @@ TEST_F(Faults, AFullDiskEndsInOrderAndLeavesNoSpoolCopyThatLooksComplete) {
         bool spoolCopy;
         std::optional<std::string> taken;
         std::vector<std::string> log;
+        bool consumer = true;
     } cases[] = {
         // The JobID line's error is not caught: the run is abandoned, with one line on stderr and code 1.
         {"no byte fits, log on", 0, 100, "1", 1, true, false, std::nullopt, {}},
         {"the spool file does not fit",
-         64 * 1024,
-         1024 * 1024,
+         64ULL * 1024,
+         std::size_t{1024} * 1024,
          "1",
          0,
          false,
@@ -181,6 +183,17 @@ TEST_F(Faults, AFullDiskEndsInOrderAndLeavesNoSpoolCopyThatLooksComplete) {
         {"the Selected line does not fit", untilTheSelectedLine, 100, "1", 0, false, true, "Invoice 12", {JobLine}},
         // Nothing is logged; the request file is made but its name cannot be written.
         {"no byte fits, log off", 0, 100, "0", 0, false, false, "", {}},
+        // Nobody takes the request; the time-out line's error ends the run after the whole wait.
+        {"the timeout line does not fit",
+         untilTheTimeoutLine,
+         100,
+         "1",
+         1,
+         true,
+         true,
+         std::nullopt,
+         {JobLine, SelectedLine},
+         false},
     };
     for (const auto& example : cases) {
         SCOPED_TRACE(example.what);
@@ -190,9 +203,13 @@ TEST_F(Faults, AFullDiskEndsInOrderAndLeavesNoSpoolCopyThatLooksComplete) {
         const std::string printed = Pattern(example.spoolBytes);
         WriteHostFile(Host(SpoolFile), printed);
         WriteHostFile(Host(SpoolCopy), "an earlier job's copy");
+        std::remove(Host(Request).c_str());
 
         const ChildOutcome outcome = RunInChildProcess([&] {
             LimitFileSize(example.limit);
+            if (!example.consumer) {
+                platform.onSleep = nullptr;
+            }
             return RunAgent();
         });
 
@@ -215,6 +232,9 @@ TEST_F(Faults, AFullDiskEndsInOrderAndLeavesNoSpoolCopyThatLooksComplete) {
                   example.spoolCopy ? std::vector<std::string>{"Sorvenna.dat"} : std::vector<std::string>{})
             << "nothing half-copied is left";
         EXPECT_EQ(Taken(), example.taken);
+        if (!example.consumer) {
+            EXPECT_EQ(ReadHostFile(Host(Request)), "Invoice 12") << "the request stays where it is";
+        }
         EXPECT_EQ(LogDescriptions(Host(TodaysLog)), example.log);
     }
 }
@@ -420,12 +440,12 @@ std::string Noise(std::size_t length) {
 }
 
 TEST_F(Faults, OddSettingsFilesGiveALevelAndNeverMore) {
-    constexpr std::size_t TenMegabytes = 10 * 1000 * 1000;
+    constexpr std::size_t TenMegabytes = std::size_t{10} * 1000 * 1000;
     std::string otherLines;
     while (otherLines.size() < TenMegabytes) {
         otherLines += "Key" + std::to_string(otherLines.size()) + "=some value of an ordinary length\r\n";
     }
-    const std::string longLine(100 * 1000, 'x');
+    const std::string longLine(std::size_t{100} * 1000, 'x');
     const struct {
         const char* what;
         std::string file;
@@ -500,7 +520,7 @@ TEST_F(Faults, OwnerNamesThatAreNoUtf8OrNoWindowsNameOrTooLong) {
 TEST_F(Faults, DocumentNamesOfAnyLengthAndOnlyStars) {
     std::string huge;
     std::string hugeWithoutStars;
-    for (std::size_t at = 0; at < 64 * 1024; ++at) {
+    for (std::size_t at = 0; at < std::size_t{64} * 1024; ++at) {
         const char byte = at % 100 == 99 ? '*' : static_cast<char>(0x80 + at % 0x7F);
         huge.push_back(byte);
         if (byte != '*') {
