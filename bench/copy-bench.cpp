@@ -3,9 +3,9 @@
 // folder (the CUPS request folder) to Sorvenna.dat; cp copies the same
 // host files. Each copy makes a new target; the page cache holds the
 // source, and whatever a round wrote is on disk before the next begins.
-// The agent's copy reaches the disk before it takes the copy's name (a
-// reader never finds a copy that is not all there, not even after a crash);
-// cp followed by sync of the copy does the same work, and is shown too.
+// The agent's copy takes the copy's name only once it is complete (a reader
+// never finds a copy that is not all there); cp followed by sync of the
+// copy, which also flushes it to disk, is shown too.
 //
 //   sorvenna_copy_bench <work folder> [rounds] [bytes]
 

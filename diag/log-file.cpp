@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -109,20 +110,29 @@ void CLogFile::SetLogContext(const char* path, const char* module, const char* p
 }
 
 void CLogFile::WriteLog(const char* description) {
-    const CTime now = CTime::Now();
-    CString line = now.Format("%m-%d-%Y");
-    line += "\t";
-    line += now.Format("%H:%M:%S");
-    line += "\t";
-    line += moduleName;
-    line += "\t";
-    line += procedureName;
-    line += "\t";
-    line += description;
-    line += "\r\n";
+    // Date and time from one reading of the clock, rendered in one pass.
+    const CString dateAndTime = CTime::Now().Format("%m-%d-%Y\t%H:%M:%S");
     if (logPath[0] == '\0') {
         return;
     }
+    const std::string_view fields[] = {dateAndTime.GetString(),
+                                       "\t",
+                                       moduleName,
+                                       "\t",
+                                       procedureName,
+                                       "\t",
+                                       description == nullptr ? "" : description,
+                                       "\r\n"};
+    std::string bytes;
+    std::size_t length = 0;
+    for (const std::string_view field : fields) {
+        length += field.size();
+    }
+    bytes.reserve(length);
+    for (const std::string_view field : fields) {
+        bytes += field;
+    }
+    const CString line(bytes.data(), static_cast<int>(std::min<std::size_t>(bytes.size(), CString::MaxLength)));
     const ClosedOnUnwind closed(*this);
     if (!OpenLog()) {
         return;
@@ -154,7 +164,7 @@ bool CLogFile::OpenLog() {
     if (recordCount == geometry_.capRecordCount) {
         ApplySizeCap();
     }
-    SeekToEnd();
+    // The handle appends: every write lands at the end without a seek.
     return true;
 }
 

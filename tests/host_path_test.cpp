@@ -75,6 +75,8 @@ TEST(HostPath, LetterCaseDoesNotMatterForWhatExists) {
     EXPECT_EQ(HostPathOf("C:\\SORVENNA\\User1\\User1.txt").value_or(""), driveC + "/Sorvenna/user1/User1.txt")
         << "existing components match in any case; what is created is named as written";
     EXPECT_EQ(HostPathOf("C:\\tools\\settings.INI").value_or(""), driveC + "/Tools/Settings.ini");
+    // The file calls' first try takes the path as written, without a lookup.
+    EXPECT_EQ(sorvenna::HostPathAsWrittenOf("C:\\tools\\settings.INI").value_or(""), driveC + "/tools/settings.INI");
 }
 
 TEST(HostPath, PrefixDefaultsToTheHomeFolder) {

@@ -204,8 +204,11 @@ bool PosixPlatform::CopyFileA(const char* source, const char* target, bool failI
         return false;
     }
     // The last-write time goes with the content; the access time is the copy's own.
+    // No fsync: the rename below already keeps a half-made copy from view, and
+    // the hand-off as a whole (the request file too) is not meant to outlive a
+    // crash of the machine, so flushing to disk would only double the copy's time.
     const std::array<timespec, 2> times{timespec{0, UTIME_OMIT}, sourceStatus.st_mtim};
-    if (futimens(temporary.Get(), times.data()) != 0 || fsync(temporary.Get()) != 0 || !temporary.CloseFile()) {
+    if (futimens(temporary.Get(), times.data()) != 0 || !temporary.CloseFile()) {
         return false;
     }
     if (failIfExists) {

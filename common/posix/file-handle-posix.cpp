@@ -104,21 +104,23 @@ private:
 }  // namespace
 
 std::unique_ptr<FileHandle> PosixPlatform::OpenFile(const char* path, FileOpenMode mode) {
+    int flags = O_RDWR | O_CLOEXEC;
+    if (mode == FileOpenMode::ReadAppend) {
+        flags |= O_APPEND;
+    }
+    // Most opens name a file that exists as written: one call, no lookup of
+    // letter case. A folder fails with EISDIR, as it fails on Windows.
+    if (const std::optional<std::string> literal = HostPathAsWrittenOf(path)) {
+        if (const int descriptor = open(literal->c_str(), flags); descriptor >= 0) {
+            return std::make_unique<PosixFile>(descriptor);
+        }
+    }
     const std::optional<std::string> host = HostPathOf(path);
     if (!host) {
         return nullptr;
     }
-    int flags = O_RDWR | O_CREAT | O_CLOEXEC;
-    if (mode == FileOpenMode::ReadAppend) {
-        flags |= O_APPEND;
-    }
-    const int descriptor = open(host->c_str(), flags, 0666);
+    const int descriptor = open(host->c_str(), flags | O_CREAT, 0666);
     if (descriptor < 0) {
-        return nullptr;
-    }
-    struct stat status {};
-    if (fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
-        close(descriptor);
         return nullptr;
     }
     return std::make_unique<PosixFile>(descriptor);

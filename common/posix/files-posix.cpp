@@ -11,10 +11,6 @@
 namespace sorvenna {
 
 int PosixPlatform::_access(const char* path, int mode) {  // NOLINT(readability-identifier-naming)
-    const std::optional<std::string> host = HostPathOf(path);
-    if (!host) {
-        return -1;
-    }
     int wanted = F_OK;
     if ((static_cast<unsigned>(mode) & 2U) != 0) {
         wanted |= W_OK;
@@ -22,7 +18,15 @@ int PosixPlatform::_access(const char* path, int mode) {  // NOLINT(readability-
     if ((static_cast<unsigned>(mode) & 4U) != 0) {
         wanted |= R_OK;
     }
-    return access(host->c_str(), wanted) == 0 ? 0 : -1;
+    // One call when the path exists as written, as the waiting agent's
+    // request file does at every poll; the lookup of letter case otherwise.
+    if (const std::optional<std::string> literal = HostPathAsWrittenOf(path)) {
+        if (access(literal->c_str(), wanted) == 0) {
+            return 0;
+        }
+    }
+    const std::optional<std::string> host = HostPathOf(path);
+    return host && access(host->c_str(), wanted) == 0 ? 0 : -1;
 }
 
 bool PosixPlatform::CreateDirectoryA(const char* path, const void* /*securityAttributes*/) {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "common/posix/cups-spool-view.h"
@@ -41,7 +42,18 @@ struct CloseDirectory {
 bool IsSeparator(char byte) { return byte == '\\' || byte == '/'; }
 
 // Bytes that Windows refuses in a file or folder name.
-bool IsRefusedInName(unsigned char byte) { return byte < 0x20 || std::strchr("<>:\"|?*", byte) != nullptr; }
+bool IsRefusedInName(unsigned char byte) {
+    switch (byte) {
+        case '<':
+        case '>':
+        case ':':
+        case '"':
+        case '|':
+        case '?':
+        case '*': return true;
+        default: return byte < 0x20;
+    }
+}
 
 bool Exists(const std::string& hostPath) {
     struct stat status {};
@@ -87,28 +99,25 @@ std::string ResolveComponent(const std::string& folder, const std::string& compo
 // Splits the part after the drive into components, resolving "." and "..";
 // false when a component holds a byte Windows refuses.
 bool SplitComponents(const char* rest, std::vector<std::string>& components) {
-    std::string current;
-    auto finish = [&]() {
-        if (current == "..") {
-            if (!components.empty()) {
-                components.pop_back();
+    const char* start = rest;
+    for (const char* byte = rest;; ++byte) {
+        if (*byte == '\0' || IsSeparator(*byte)) {
+            const std::string_view name(start, static_cast<std::size_t>(byte - start));
+            if (name == "..") {
+                if (!components.empty()) {
+                    components.pop_back();
+                }
+            } else if (!name.empty() && name != ".") {
+                components.emplace_back(name);
             }
-        } else if (!current.empty() && current != ".") {
-            components.push_back(current);
-        }
-        current.clear();
-    };
-    for (const char* byte = rest; *byte != '\0'; ++byte) {
-        if (IsSeparator(*byte)) {
-            finish();
+            if (*byte == '\0') {
+                return true;
+            }
+            start = byte + 1;
         } else if (IsRefusedInName(static_cast<unsigned char>(*byte))) {
             return false;
-        } else {
-            current.push_back(*byte);
         }
     }
-    finish();
-    return true;
 }
 
 void MakeFolder(const std::string& path) {
@@ -144,7 +153,9 @@ std::string PrefixFolder() {
     return prefix;
 }
 
-std::optional<std::string> HostPathOf(const char* windowsPath) {
+namespace {
+
+std::optional<std::string> MapWindowsPath(const char* windowsPath, bool lookUpLetterCase) {
     if (windowsPath == nullptr) {
         return std::nullopt;
     }
@@ -171,6 +182,7 @@ std::optional<std::string> HostPathOf(const char* windowsPath) {
         return std::nullopt;  // "C:name" is relative to the drive's current folder
     }
     std::vector<std::string> components;
+    components.reserve(8);
     if (!SplitComponents(windowsPath + 2, components)) {
         return std::nullopt;
     }
@@ -180,9 +192,12 @@ std::optional<std::string> HostPathOf(const char* windowsPath) {
             return spool->hostPath;
         }
     }
-    std::string host = root;
+    std::string host;
+    host.reserve(root.size() + length + 1);
+    host = root;
     for (const std::string& component : components) {
-        const std::string resolved = ResolveComponent(host.empty() ? "/" : host, component);
+        const std::string resolved =
+            lookUpLetterCase ? ResolveComponent(host.empty() ? "/" : host, component) : component;
         host += '/';
         host += resolved;
     }
@@ -191,6 +206,12 @@ std::optional<std::string> HostPathOf(const char* windowsPath) {
     }
     return host;
 }
+
+}  // namespace
+
+std::optional<std::string> HostPathOf(const char* windowsPath) { return MapWindowsPath(windowsPath, true); }
+
+std::optional<std::string> HostPathAsWrittenOf(const char* windowsPath) { return MapWindowsPath(windowsPath, false); }
 
 std::string WindowsPathOf(const std::string& hostPath) {
     std::string windows;

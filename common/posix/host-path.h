@@ -24,6 +24,11 @@ std::string PrefixFolder();
 // The host path of a Windows path, or nothing when it has none.
 std::optional<std::string> HostPathOf(const char* windowsPath);
 
+// The host path with every component as written, without looking up letter
+// case: what HostPathOf gives whenever that path exists. File calls try it
+// first and look letter case up only when it names nothing.
+std::optional<std::string> HostPathAsWrittenOf(const char* windowsPath);
+
 // The Windows path of an absolute host path: C:\... inside drive_c, Z:\... elsewhere.
 std::string WindowsPathOf(const std::string& hostPath);
 
