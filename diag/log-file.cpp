@@ -1,6 +1,7 @@
 #include "diag/log-file.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -115,14 +116,14 @@ void CLogFile::WriteLog(const char* description) {
     if (logPath[0] == '\0') {
         return;
     }
-    const std::string_view fields[] = {dateAndTime.GetString(),
-                                       "\t",
-                                       moduleName,
-                                       "\t",
-                                       procedureName,
-                                       "\t",
-                                       description == nullptr ? "" : description,
-                                       "\r\n"};
+    const std::array<std::string_view, 8> fields = {dateAndTime.GetString(),
+                                                    "\t",
+                                                    moduleName,
+                                                    "\t",
+                                                    procedureName,
+                                                    "\t",
+                                                    description == nullptr ? "" : description,
+                                                    "\r\n"};
     std::string bytes;
     std::size_t length = 0;
     for (const std::string_view field : fields) {
