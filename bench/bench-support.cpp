@@ -54,21 +54,23 @@ Measure Program(const std::vector<std::string>& command) {
         arguments.push_back(const_cast<char*>(argument.c_str()));  // NOLINT: execvp's signature
     }
     arguments.push_back(nullptr);
-    std::fflush(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child < 0) {
-        std::perror("fork");
-        std::exit(1);
-    }
-    if (child == 0) {
+    return InChild([&arguments] {
         const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
         dup2(quiet, STDOUT_FILENO);
         execvp(arguments[0], arguments.data());
         std::perror(arguments[0]);
-        _exit(127);
+        return 127;
+    });
+}
+
+std::uint32_t InstalledAgent::GetModuleFileNameA(void* /*module*/, char* buffer, std::uint32_t size) {
+    const std::string path = AgentModulePath;
+    if (path.size() >= size) {
+        return 0;
     }
-    return WaitFor(child, start);
+    path.copy(buffer, path.size());
+    buffer[path.size()] = '\0';
+    return static_cast<std::uint32_t>(path.size());
 }
 
 double Median(std::vector<double> values) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/platform-wrapper.h"
+
 namespace sorvenna::bench {
 
 // Wall time of a child process from fork to its end, its CPU time and its
@@ -38,6 +40,16 @@ void MakeFolders(const std::string& path);
 // Writes everything the page cache holds to disk, so that one round's
 // writing does not slow the next.
 void Settle();
+
+// Where the benchmarks install the agent: its install root is C:\App.
+inline constexpr const char* AgentModulePath = "C:\\App\\Xtra\\Prerequisite\\rodo\\vivaz\\bin\\Sorvenna.exe";
+
+// A platform whose agent runs from AgentModulePath; the rest is the target's.
+class InstalledAgent : public testing::PlatformWrapper {
+public:
+    using PlatformWrapper::PlatformWrapper;
+    std::uint32_t GetModuleFileNameA(void* module, char* buffer, std::uint32_t size) override;
+};
 
 // The line bench/run-all.sh reads: "result <key>=<value> ...".
 void PrintResult(const std::vector<std::pair<std::string, std::string>>& fields);

@@ -36,35 +36,24 @@
 
 namespace {
 
-constexpr const char* ModulePath = "C:\\App\\Xtra\\Prerequisite\\rodo\\vivaz\\bin\\Sorvenna.exe";
-
 // The agent's world: a scripted queue with user1's printing job, the
 // agent installed under C:\App, and its pauses reported to the parent
 // when it exits.
-class RunWorld final : public sorvenna::testing::PlatformWrapper {
+class RunWorld final : public sorvenna::bench::InstalledAgent {
 public:
-    RunWorld(Platform& target, int reportTo) : PlatformWrapper(target), reportTo_(reportTo) {}
+    RunWorld(Platform& target, int reportTo) : InstalledAgent(target), reportTo_(reportTo) {}
 
-    std::uint32_t GetModuleFileNameA(void* /*module*/, char* buffer, std::uint32_t size) override {
-        const std::string path = ModulePath;
-        if (path.size() >= size) {
-            return 0;
-        }
-        path.copy(buffer, path.size());
-        buffer[path.size()] = '\0';
-        return static_cast<std::uint32_t>(path.size());
-    }
     void Sleep(std::uint32_t milliseconds) override {
         pausedMilliseconds_ += milliseconds;
         polls_ += milliseconds == 50 ? 1 : 0;
-        PlatformWrapper::Sleep(milliseconds);
+        InstalledAgent::Sleep(milliseconds);
     }
     [[noreturn]] void exit(int status) override {
         const std::string report = std::to_string(pausedMilliseconds_) + " " + std::to_string(polls_) + "\n";
         if (write(reportTo_, report.data(), report.size()) < 0) {
             std::perror("report");
         }
-        PlatformWrapper::exit(status);
+        InstalledAgent::exit(status);
     }
 
 private:

@@ -21,26 +21,14 @@
 #include "capture/spool-file.h"
 #include "common/job-context.h"
 #include "common/posix/posix-platform.h"
-#include "tests/support/platform-wrapper.h"
 
 namespace {
 
-constexpr const char* ModulePath = "C:\\App\\Xtra\\Prerequisite\\rodo\\vivaz\\bin\\Sorvenna.exe";
-
 // The native platform without pauses, the agent installed under C:\App.
-class WithoutPauses final : public sorvenna::testing::PlatformWrapper {
+class WithoutPauses final : public sorvenna::bench::InstalledAgent {
 public:
-    using PlatformWrapper::PlatformWrapper;
+    using InstalledAgent::InstalledAgent;
     void Sleep(std::uint32_t /*milliseconds*/) override {}
-    std::uint32_t GetModuleFileNameA(void* /*module*/, char* buffer, std::uint32_t size) override {
-        const std::string path = ModulePath;
-        if (path.size() >= size) {
-            return 0;
-        }
-        path.copy(buffer, path.size());
-        buffer[path.size()] = '\0';
-        return static_cast<std::uint32_t>(path.size());
-    }
 };
 
 void MakeEmptyFile(const std::string& path) {
